@@ -3,11 +3,13 @@
  * file, with a scripted keyboard and a virtual clock, as fast as it can.
  *
  * Exit status: 0 when the scenario ran to its end and every expect held,
- * 1 at the first failed expect, 2 on a usage or scenario error.
+ * 1 at the first failed expect, 2 on a usage or scenario error, 3 when the
+ * run ended well but its waveform dump (--vcd) could not be written.
  */
 #include "../platform/scripted.h"
 #include "../src/Defind.h"
 #include "scenario.h"
+#include "vcd.h"
 
 #include <errno.h>
 #include <string.h>
@@ -22,14 +24,18 @@
 namespace {
 
 const char usage[] =
-    "usage: doorlock-replay [--cp949] [SCENARIO]\n"
+    "usage: doorlock-replay [--cp949] [--vcd FILE] [SCENARIO]\n"
     "\n"
     "Runs the door lock against SCENARIO (standard input when omitted or -)\n"
     "and writes what the program writes. Panel texts are UTF-8; --cp949 writes\n"
     "them as code page 949 bytes.\n"
     "\n"
+    "  --vcd FILE  also write a waveform of the run to FILE: a Value Change\n"
+    "              Dump (1 ms per unit, time 0 at the first pass) of the input\n"
+    "              and output levels, the states and the timer stamps\n"
+    "\n"
     "Exit status: 0 scenario ran and every expect held, 1 an expect failed,\n"
-    "2 usage or scenario error.\n";
+    "2 usage or scenario error, 3 the waveform could not be written.\n";
 
 int usageError(const std::string &message)
 {
@@ -50,6 +56,22 @@ bool readAll(FILE *file, std::string &text)
 Scenario scenario;
 std::string scenarioName;
 char outputBuffer[1 << 16];
+const char *vcdPath = nullptr;
+
+/* Ends a run that writes a waveform: the dump is completed and checked first. */
+[[noreturn]] void endWithDump(int status)
+{
+    std::string error;
+    const bool written = vcdClose(error);
+    fflush(stdout);
+    if (!written) {
+        fprintf(stderr, "%s: error: %s\n", vcdPath, error.c_str());
+        if (status == 0) {
+            status = 3;
+        }
+    }
+    exit(status);
+}
 
 } // namespace
 
@@ -66,6 +88,24 @@ int main(int argc, char **argv)
         }
         if (!optionsEnded && arg == "--cp949") {
             encoding = TEXT_CP949;
+        } else if (!optionsEnded && (arg == "--vcd" || arg.compare(0, 6, "--vcd=") == 0)) {
+            if (vcdPath != nullptr) {
+                return usageError("--vcd given more than once");
+            }
+            if (arg == "--vcd") {
+                if (i + 1 >= argc) {
+                    return usageError("--vcd needs a file name");
+                }
+                vcdPath = argv[++i];
+            } else {
+                vcdPath = argv[i] + 6;
+            }
+            if (vcdPath[0] == 0) {
+                return usageError("--vcd needs a file name");
+            }
+            if (strcmp(vcdPath, "-") == 0) {
+                return usageError("--vcd needs a file: standard output carries the transcript");
+            }
         } else if (!optionsEnded && arg == "--") {
             optionsEnded = true;
         } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
@@ -75,6 +115,10 @@ int main(int argc, char **argv)
         } else {
             path = argv[i];
         }
+    }
+
+    if (vcdPath != nullptr && path != nullptr && strcmp(vcdPath, path) == 0) {
+        return usageError("--vcd would overwrite the scenario '" + std::string(path) + "'");
     }
 
     std::string text;
@@ -113,6 +157,16 @@ int main(int argc, char **argv)
     /* "\n" line ends on every platform, so transcripts compare byte for byte. */
     _setmode(_fileno(stdout), _O_BINARY);
 #endif
+    /* The dump is created only once the scenario is known to be good, before any pass. */
+    if (vcdPath != nullptr) {
+        if (!vcdOpen(vcdPath, scenario.start, scenarioName.c_str(), error)) {
+            fprintf(stderr, "%s: error: %s\n", vcdPath, error.c_str());
+            return 2;
+        }
+        scriptSetPassHandler(vcdPass);
+        scriptSetEndHandler(endWithDump);
+    }
+
     setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);
     scriptLoad(&scenario, scenarioName.c_str(), encoding);
     return doorlockMain();
