@@ -51,6 +51,16 @@ Scenario scenario;
 std::string scenarioName;
 char outputBuffer[1 << 16];
 
+/* The run's end: a transcript that could not be written in full is an error, never a success. */
+[[noreturn]] void endRun(int status)
+{
+    if (fflush(stdout) != 0 || ferror(stdout) != 0) {
+        fprintf(stderr, "doorlock-replay: error: cannot write the transcript to standard output\n");
+        exit(2);
+    }
+    exit(status);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -115,5 +125,6 @@ int main(int argc, char **argv)
 #endif
     setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);
     scriptLoad(&scenario, scenarioName.c_str(), encoding);
+    scriptSetEndHandler(endRun);
     return doorlockMain();
 }

@@ -58,3 +58,10 @@ replay_check(crlf_line_ends_run_as_plain_ones
 replay_check(ten_million_idle_passes_finish_in_seconds
   -DARGS=${cli}/ten_million_idle_passes.scn -DSTATUS=0 -DSTDOUT_FILE=${scenarios}/first_panel.out)
 set_tests_properties(replay_cli.ten_million_idle_passes_finish_in_seconds PROPERTIES TIMEOUT 30)
+
+# A transcript that cannot be written is reported, never passed off as success.
+if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
+  replay_check(a_transcript_that_cannot_be_written_is_an_error
+    -DARGS=${scenarios}/first_panel.scn -DSTDOUT_TO=/dev/full -DSTATUS=2
+    "-DSTDERR=doorlock-replay: error: cannot write the transcript to standard output")
+endif()
