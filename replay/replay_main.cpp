@@ -73,6 +73,16 @@ const char *vcdPath = nullptr;
     exit(status);
 }
 
+/* The run's end: a transcript that could not be written in full is an error, never a success. */
+[[noreturn]] void endRun(int status)
+{
+    if (fflush(stdout) != 0 || ferror(stdout) != 0) {
+        fprintf(stderr, "doorlock-replay: error: cannot write the transcript to standard output\n");
+        exit(2);
+    }
+    exit(status);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -169,5 +179,6 @@ int main(int argc, char **argv)
 
     setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);
     scriptLoad(&scenario, scenarioName.c_str(), encoding);
+    scriptSetEndHandler(endRun);
     return doorlockMain();
 }

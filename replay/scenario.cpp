@@ -265,7 +265,7 @@ bool parseLine(const std::vector<std::string> &words, int line, Scenario &out, b
     } else if (word == "pass") {
         step.kind = STEP_PASS;
         step.number = 1;
-        if (!wantArgs(0, 1, "at most one count") ||
+        if (!wantArgs(0, 1, "one count") ||
             (args == 1 && !parseNumber(words[1], 1, 1000000000, step.number, message))) {
             return false;
         }
