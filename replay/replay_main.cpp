@@ -4,7 +4,7 @@
  *
  * Exit status: 0 when the scenario ran to its end and every expect held,
  * 1 at the first failed expect, 2 on a usage or scenario error, 3 when the
- * run ended well but its waveform dump (--vcd) could not be written.
+ * run ended but its transcript or its waveform (--vcd) could not be written.
  */
 #include "../platform/scripted.h"
 #include "../src/Defind.h"
@@ -35,7 +35,8 @@ const char usage[] =
     "              and output levels, the states and the timer stamps\n"
     "\n"
     "Exit status: 0 scenario ran and every expect held, 1 an expect failed,\n"
-    "2 usage or scenario error, 3 the waveform could not be written.\n";
+    "2 usage or scenario error, 3 the transcript or the waveform could not be\n"
+    "written.\n";
 
 int usageError(const std::string &message)
 {
@@ -58,27 +59,27 @@ std::string scenarioName;
 char outputBuffer[1 << 16];
 const char *vcdPath = nullptr;
 
-/* Ends a run that writes a waveform: the dump is completed and checked first. */
-[[noreturn]] void endWithDump(int status)
+/*
+ * The run's end. Output that could not be written in full (the transcript or
+ * the waveform) is an error, never a success: status 3, unless an expect
+ * already failed (1).
+ */
+[[noreturn]] void endRun(int status)
 {
-    std::string error;
-    const bool written = vcdClose(error);
-    fflush(stdout);
-    if (!written) {
-        fprintf(stderr, "%s: error: %s\n", vcdPath, error.c_str());
+    if (vcdPath != nullptr) {
+        std::string error;
+        if (!vcdClose(error)) {
+            fprintf(stderr, "%s: error: %s\n", vcdPath, error.c_str());
+            if (status == 0) {
+                status = 3;
+            }
+        }
+    }
+    if (fflush(stdout) != 0 || ferror(stdout) != 0) {
+        fprintf(stderr, "doorlock-replay: error: cannot write the transcript to standard output\n");
         if (status == 0) {
             status = 3;
         }
-    }
-    exit(status);
-}
-
-/* The run's end: a transcript that could not be written in full is an error, never a success. */
-[[noreturn]] void endRun(int status)
-{
-    if (fflush(stdout) != 0 || ferror(stdout) != 0) {
-        fprintf(stderr, "doorlock-replay: error: cannot write the transcript to standard output\n");
-        exit(2);
     }
     exit(status);
 }
@@ -174,7 +175,6 @@ int main(int argc, char **argv)
             return 2;
         }
         scriptSetPassHandler(vcdPass);
-        scriptSetEndHandler(endWithDump);
     }
 
     setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);

@@ -13,7 +13,7 @@ function(replay_check name)
 endfunction()
 
 replay_check(help_prints_usage_on_stdout_and_succeeds
-  -DARGS=--help -DSTATUS=0 "-DSTDOUT_PREFIX=usage: doorlock-replay [--cp949] [SCENARIO]" -DSTDERR_EMPTY=1)
+  -DARGS=--help -DSTATUS=0 "-DSTDOUT_PREFIX=usage: doorlock-replay [--cp949] [--vcd FILE] [SCENARIO]" -DSTDERR_EMPTY=1)
 replay_check(an_unknown_option_is_a_usage_error
   -DARGS=--bogus -DSTATUS=2 -DSTDOUT_EMPTY=1 "-DSTDERR_CONTAINS=unknown option '--bogus'")
 replay_check(two_scenarios_are_a_usage_error
@@ -62,6 +62,6 @@ set_tests_properties(replay_cli.ten_million_idle_passes_finish_in_seconds PROPER
 # A transcript that cannot be written is reported, never passed off as success.
 if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
   replay_check(a_transcript_that_cannot_be_written_is_an_error
-    -DARGS=${scenarios}/first_panel.scn -DSTDOUT_TO=/dev/full -DSTATUS=2
+    -DARGS=${scenarios}/first_panel.scn -DSTDOUT_TO=/dev/full -DSTATUS=3
     "-DSTDERR=doorlock-replay: error: cannot write the transcript to standard output")
 endif()
