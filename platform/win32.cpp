@@ -20,6 +20,28 @@
 #endif
 #include <windows.h>
 
+namespace {
+
+/*
+ * Standard output is fully buffered and flushed at each pause, so every pass
+ * reaches the console in one write. A console would otherwise get the texts
+ * in pieces as small as one byte, and may show a UTF-8 or code page 949
+ * character split between two writes as two wrong ones.
+ */
+char outputBuffer[1 << 14];
+
+struct BufferedOutput {
+    BufferedOutput()
+    {
+        setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);
+    }
+};
+
+/* Set up before main, before anything is written. */
+const BufferedOutput bufferedOutput;
+
+} // namespace
+
 int platformKeyPressed(int keyCode)
 {
     /* Non-zero: down now, or pressed since this key was last asked about. */
