@@ -54,11 +54,13 @@ done
 # so that each program starts quickly. The server is ended on every way out.
 if [ -d "$win/wineprefix" ]; then
     # A server left from an earlier run would outlive its deleted prefix.
-    WINEPREFIX=$win/wineprefix timeout 30 wineserver -k 2>/dev/null || true
+    WINEPREFIX=$win/wineprefix TMPDIR=$win/tmp timeout 30 wineserver -k 2>/dev/null || true
 fi
-rm -rf "$work" "$win/wineprefix"
-mkdir -p "$work" "$win/wineprefix"
+rm -rf "$work" "$win/wineprefix" "$win/tmp"
+mkdir -p "$work" "$win/wineprefix" "$win/tmp"
 export WINEPREFIX=$win/wineprefix
+# The server's socket directory goes here too, not into /tmp.
+export TMPDIR=$win/tmp
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export WINEARCH=win64
