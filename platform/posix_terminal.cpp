@@ -90,10 +90,18 @@ void restoreModes()
     modesChanged = 0;
 }
 
-/* Turns canonical mode and echo off, while the program is in the terminal's foreground. */
+/*
+ * Turns canonical mode and echo off, unless the program is a background job
+ * of the terminal (then it waits to be brought to the foreground; a terminal
+ * that is not the controlling one has no foreground and is always ours).
+ */
 void applyRawModes()
 {
-    if (!terminalManaged || tcgetpgrp(STDIN_FILENO) != getpgrp()) {
+    if (!terminalManaged) {
+        return;
+    }
+    const pid_t foreground = tcgetpgrp(STDIN_FILENO);
+    if (foreground != -1 && foreground != getpgrp()) {
         return;
     }
     modesChanged = 1; /* before the change, so that a signal arriving meanwhile restores */

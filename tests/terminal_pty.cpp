@@ -387,6 +387,25 @@ TEST(Terminal, DigitsAreNotEchoedAndTheDigitsOfAFunctionKeyAreNoKeys)
     EXPECT_NE(after.find("비밀번호7-1-1-1"), std::string::npos) << after;
 }
 
+TEST(Terminal, ASequenceSplitByAMomentStillCountsAndALoneEscIsDropped)
+{
+    DoorlockInTerminal run;
+    ASSERT_TRUE(run.waitForStart());
+    run.type("\x1b[");
+    napMs(20);
+    run.type("B");
+    ASSERT_TRUE(run.screen.waitFor("커버 = 닫힘"));
+    run.type("\x1bOB"); /* open the cover again, for the digit below */
+    ASSERT_TRUE(run.screen.waitFor("커버 = 열림", 2));
+
+    /* Esc alone, then a digit well after the next pass: the digit counts (not Alt plus it). */
+    run.type("\x1b");
+    napMs(600);
+    run.type("8");
+    ASSERT_TRUE(run.screen.waitFor(PASSWORD_TRACE)) << run.screen.text;
+    EXPECT_TRUE(run.screen.waitFor("비밀번호8-1-1-1")) << run.screen.text;
+}
+
 TEST(Terminal, EveryEndingSignalRestoresTheModesAndEndsTheProgramWithThatSignal)
 {
     const struct {
@@ -401,6 +420,8 @@ TEST(Terminal, EveryEndingSignalRestoresTheModesAndEndsTheProgramWithThatSignal)
         SCOPED_TRACE(way.way);
         DoorlockInTerminal run;
         ASSERT_TRUE(run.waitForStart());
+        /* Standard input shares its open file description with the shell: its flags stay. */
+        EXPECT_EQ(fcntl(run.terminal, F_GETFL) & O_NONBLOCK, 0);
         if (way.typed) {
             const cc_t character = run.before.c_cc[way.signalNumber == SIGINT ? VINTR : VQUIT];
             run.type(std::string(1, static_cast<char>(character)));
@@ -409,6 +430,7 @@ TEST(Terminal, EveryEndingSignalRestoresTheModesAndEndsTheProgramWithThatSignal)
         }
         EXPECT_EQ(run.waitForEnd(), 128 + way.signalNumber);
         EXPECT_EQ(modeDifferences(run.before, run.modesNow()), "");
+        EXPECT_EQ(fcntl(run.terminal, F_GETFL) & O_NONBLOCK, 0);
     }
 }
 
