@@ -62,7 +62,7 @@ const int endingSignals[] = {SIGINT,  SIGTERM, SIGHUP,  SIGQUIT,   SIGPIPE, SIGA
                              SIGUSR2, SIGXCPU, SIGXFSZ, SIGVTALRM, SIGABRT, SIGSEGV, SIGBUS,
                              SIGFPE,  SIGILL,  SIGSYS};
 
-/* Everything below up to the signal handlers must be async-signal-safe. */
+/* From here to restoreAtExit the functions run in signal handlers: async-signal-safe calls only. */
 
 void blockTerminalStopsAround(bool block, sigset_t *previous)
 {
@@ -369,16 +369,11 @@ void platformSleep(int milliseconds)
         outputFailed(EPIPE);
     }
 
-    /* Until a fixed moment, so that a signal in between costs no time. */
-    struct timespec until;
-    clock_gettime(CLOCK_MONOTONIC, &until);
-    until.tv_sec += milliseconds / 1000;
-    until.tv_nsec += static_cast<long>(milliseconds % 1000) * 1000000L;
-    if (until.tv_nsec >= 1000000000L) {
-        until.tv_sec++;
-        until.tv_nsec -= 1000000000L;
-    }
-    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {
+    /* A signal cuts the pause short; it goes on for the time that is left. */
+    struct timespec left;
+    left.tv_sec = milliseconds / 1000;
+    left.tv_nsec = static_cast<long>(milliseconds % 1000) * 1000000L;
+    while (nanosleep(&left, &left) != 0 && errno == EINTR) {
     }
     if (pausesSinceInput < 2) {
         pausesSinceInput++;
