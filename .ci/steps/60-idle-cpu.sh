@@ -36,11 +36,18 @@ cpu_ns() {
 
 # The process whose parent is the given one.
 child_of() {
-    local stat
+    local stat line pid
+    local -a fields
     for stat in /proc/[0-9]*/stat; do
-        awk -v parent="$1" '{ line = $0; sub(/^.*\) /, "", line); split(line, f, " ");
-                              if (f[2] == parent) { print $1; exit } }' "$stat" 2>/dev/null
-    done | head -n 1
+        line=$(cat "$stat" 2>/dev/null) || continue
+        read -r -a fields <<< "${line##*) }"
+        if [ "${fields[1]}" = "$1" ]; then
+            pid=${stat#/proc/}
+            echo "${pid%/stat}"
+            return 0
+        fi
+    done
+    return 1
 }
 
 # Waits until the process has written its first panel.
