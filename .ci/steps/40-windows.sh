@@ -130,11 +130,13 @@ echo "== (c) doorlock.exe starts, writes the first panel and keeps running"
 # text mode, so every line end is CRLF there.
 printf 'pass\n' | "$linux_replay" --cp949 - | sed 's/$/\r/' >"$work/smoke.expected"
 expected_size=$(stat -c %s "$work/smoke.expected")
+# The file exists before the program starts, so the wait below never races its creation.
+: >"$work/smoke.out"
 timeout 120 wine "$win/doorlock.exe" >"$work/smoke.out" 2>"$work/smoke.err" </dev/null &
 smoke_pid=$!
 # Wait for the first pass (wine may take a while to start the program)...
 for _ in $(seq 600); do
-    size=$(stat -c %s "$work/smoke.out")
+    size=$(stat -c %s "$work/smoke.out" 2>/dev/null || echo 0)
     if [ "$size" -ge "$expected_size" ] || ! kill -0 "$smoke_pid" 2>/dev/null; then
         break
     fi
