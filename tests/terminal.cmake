@@ -1,6 +1,4 @@
-# The terminal: the key decoder in the main test program, and the real
-# doorlock program run in a pseudo-terminal (Linux only).
-target_sources(doorlock_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/../platform/key_decoder.cpp)
+# The terminal: the real doorlock program run in a pseudo-terminal (Linux only).
 
 if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
   add_executable(terminal_tests terminal_pty.cpp)
