@@ -19,12 +19,11 @@
 #include <string.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <sstream>
 #include <string>
-
-extern char **environ;
 
 namespace {
 
@@ -96,7 +95,7 @@ void perPass(benchmark::State &state, const std::string &text, int passes)
 {
     const Scenario scenario = parsed(text);
     NullSink sink;
-    for (auto _ : state) {
+    while (state.KeepRunning()) {
         if (!runScenario(scenario)) {
             state.SkipWithError("the scenario failed");
             break;
@@ -157,8 +156,8 @@ void ReplaySoak(benchmark::State &state)
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     char program[] = DOORLOCK_REPLAY;
     std::string scenarioArg = soak;
-    char *argv[] = {program, &scenarioArg[0], nullptr};
-    for (auto _ : state) {
+    char *argv[] = {program, scenarioArg.data(), nullptr};
+    while (state.KeepRunning()) {
         pid_t child = 0;
         int status = 0;
         struct rusage usage = {};
@@ -172,8 +171,8 @@ void ReplaySoak(benchmark::State &state)
                                static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6);
     }
     posix_spawn_file_actions_destroy(&actions);
-    state.counters["passes"] = benchmark::Counter(static_cast<double>(passes),
-                                                  benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["passes"] =
+        benchmark::Counter(static_cast<double>(passes), benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(ReplaySoak)->Unit(benchmark::kMillisecond)->UseManualTime();
 

@@ -21,15 +21,14 @@
 
 namespace {
 
-const char usage[] =
-    "usage: doorlock-replay [--cp949] [SCENARIO]\n"
-    "\n"
-    "Runs the door lock against SCENARIO (standard input when omitted or -)\n"
-    "and writes what the program writes. Panel texts are UTF-8; --cp949 writes\n"
-    "them as code page 949 bytes.\n"
-    "\n"
-    "Exit status: 0 scenario ran and every expect held, 1 an expect failed,\n"
-    "2 usage or scenario error.\n";
+const char usage[] = "usage: doorlock-replay [--cp949] [SCENARIO]\n"
+                     "\n"
+                     "Runs the door lock against SCENARIO (standard input when omitted or -)\n"
+                     "and writes what the program writes. Panel texts are UTF-8; --cp949 writes\n"
+                     "them as code page 949 bytes.\n"
+                     "\n"
+                     "Exit status: 0 scenario ran and every expect held, 1 an expect failed,\n"
+                     "2 usage or scenario error.\n";
 
 int usageError(const std::string &message)
 {

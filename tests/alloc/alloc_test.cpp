@@ -73,7 +73,7 @@ void *operator new[](size_t size)
 {
     return allocate(size);
 }
-void *operator new(size_t size, const std::nothrow_t &) noexcept
+void *operator new(size_t size, const std::nothrow_t & /*tag*/) noexcept
 {
     try {
         return allocate(size);
@@ -81,7 +81,7 @@ void *operator new(size_t size, const std::nothrow_t &) noexcept
         return nullptr;
     }
 }
-void *operator new[](size_t size, const std::nothrow_t &) noexcept
+void *operator new[](size_t size, const std::nothrow_t & /*tag*/) noexcept
 {
     try {
         return allocate(size);
@@ -105,33 +105,38 @@ void operator delete[](void *block) noexcept
 {
     free(block);
 }
-void operator delete(void *block, size_t) noexcept
+void operator delete(void *block, size_t /*size*/) noexcept
 {
     free(block);
 }
-void operator delete[](void *block, size_t) noexcept
+void operator delete[](void *block, size_t /*size*/) noexcept
 {
     free(block);
 }
-void operator delete(void *block, std::align_val_t) noexcept
+void operator delete(void *block, std::align_val_t /*alignment*/) noexcept
 {
     free(block);
 }
-void operator delete[](void *block, std::align_val_t) noexcept
+void operator delete[](void *block, std::align_val_t /*alignment*/) noexcept
 {
     free(block);
 }
-void operator delete(void *block, size_t, std::align_val_t) noexcept
+void operator delete(void *block, size_t /*size*/, std::align_val_t /*alignment*/) noexcept
 {
     free(block);
 }
-void operator delete[](void *block, size_t, std::align_val_t) noexcept
+void operator delete[](void *block, size_t /*size*/, std::align_val_t /*alignment*/) noexcept
 {
     free(block);
 }
 
 #ifdef DOORLOCK_COUNT_MALLOC
-/* glibc lets a program replace malloc; these count and hand on to glibc's own. */
+/*
+ * glibc lets a program replace malloc; these count and hand on to glibc's own
+ * allocator, which it exports under reserved names (and its header names the
+ * parameters with reserved names too, hence the NOLINT).
+ */
+// NOLINTBEGIN(readability-inconsistent-declaration-parameter-name,bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp)
 extern "C" {
 void *__libc_malloc(size_t size);
 void *__libc_calloc(size_t count, size_t size);
@@ -175,6 +180,7 @@ void free(void *block)
     __libc_free(block);
 }
 }
+// NOLINTEND(readability-inconsistent-declaration-parameter-name,bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp)
 #endif
 
 namespace {
@@ -185,7 +191,7 @@ struct RunEnded {
 
 long passes = 0;
 
-void countFromTheSecondPass(uint64_t)
+void countFromTheSecondPass(uint64_t /*elapsedMs*/)
 {
     passes++;
     if (passes == 1) {
