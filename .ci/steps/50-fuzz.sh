@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Fuzzing: builds every target in fuzz/ with clang's libFuzzer (and ASan and
 # UBSan), then runs each for a bounded time from its seed corpus in
-# fuzz/corpus/TARGET/. Any crash, hang (over 5 s for one input), leak, memory
+# fuzz/corpus/NAME/ (for NAME_fuzz; NAME_MORE_fuzz falls back to the seeds
+# and fuzz/NAME.dict of NAME). Any crash, hang (over 5 s for one input), leak, memory
 # blow-up or sanitizer report fails the step; the input that caused it is
 # kept in build-fuzz/artifacts/ and printed here.
 set -euo pipefail
@@ -20,7 +21,11 @@ failed=0
 for fuzzer in build-fuzz/*_fuzz; do
     [ -x "$fuzzer" ] || continue
     name="$(basename "$fuzzer" _fuzz)"
-    seeds="fuzz/corpus/$name"
+    base="$name"
+    if [ ! -d "fuzz/corpus/$base" ]; then
+        base="${name%%_*}"
+    fi
+    seeds="fuzz/corpus/$base"
     # The fuzzer adds what it learns to its first corpus folder: a scratch
     # copy, so the checked-in seeds stay as they are.
     work="build-fuzz/corpus-$name"
@@ -31,8 +36,8 @@ for fuzzer in build-fuzz/*_fuzz; do
     fi
     options=(-max_total_time="$SECONDS_PER_TARGET" -timeout=5 -rss_limit_mb=2048 -print_final_stats=1
              -artifact_prefix="build-fuzz/artifacts/$name-")
-    if [ -f "fuzz/$name.dict" ]; then
-        options+=(-dict="fuzz/$name.dict")
+    if [ -f "fuzz/$base.dict" ]; then
+        options+=(-dict="fuzz/$base.dict")
     fi
     echo "== $name: ${SECONDS_PER_TARGET} s from $(ls "$work" | wc -l) seeds"
     if ! "$fuzzer" "${options[@]}" "$work" >"build-fuzz/$name.log" 2>&1; then
