@@ -15,9 +15,17 @@ int textEncoding = TEXT_UTF8;
 void (*endHandler)(int status) = nullptr;
 void (*passHandler)(uint64_t elapsedMs) = nullptr;
 
-/* Indexed by virtual-key code; only the codes of the fourteen keys are used. */
-unsigned char keyDown[256];
-unsigned char keyMarked[256];
+/*
+ * Indexed by virtual-key code; only the codes of the fourteen keys are used.
+ * Each key's state holds KEY_DOWN while it is down and KEY_MARKED while it
+ * was pressed since it was last asked about. activeKeys counts the keys whose
+ * state is not 0, so that a query with no key active costs next to nothing:
+ * the loop asks about every key on every pass.
+ */
+const unsigned char KEY_DOWN = 1;
+const unsigned char KEY_MARKED = 2;
+unsigned char keyState[256];
+int activeKeys = 0;
 
 uint32_t clockNow = 0;
 uint32_t period = 200;
@@ -45,25 +53,37 @@ void forEachKey(uint32_t keys, void (*action)(int keyCode))
     }
 }
 
+/* Sets a key's state, keeping activeKeys in step. */
+void setKeyState(int keyCode, unsigned char state)
+{
+    activeKeys += (state != 0 ? 1 : 0) - (keyState[keyCode] != 0 ? 1 : 0);
+    keyState[keyCode] = state;
+}
+
 void pressKey(int keyCode)
 {
-    if (keyDown[keyCode] == 0) {
-        keyDown[keyCode] = 1;
-        keyMarked[keyCode] = 1;
+    if ((keyState[keyCode] & KEY_DOWN) == 0) {
+        setKeyState(keyCode, KEY_DOWN | KEY_MARKED);
     }
 }
 
 void releaseKey(int keyCode)
 {
-    keyDown[keyCode] = 0;
+    setKeyState(keyCode, keyState[keyCode] & KEY_MARKED);
 }
 
 void tapKey(int keyCode)
 {
-    keyMarked[keyCode] = 1;
+    setKeyState(keyCode, keyState[keyCode] | KEY_MARKED);
 }
 
-/* Runs steps until one asks for passes; ends the run when none is left. */
+/*
+ * Runs steps until one asks for passes; ends the run when none is left.
+ * Kept out of line: it runs once per step, the clock read once per pass.
+ */
+#if defined(__GNUC__)
+__attribute__((noinline, cold))
+#endif
 void runStepsToNextPass()
 {
     while (scenario != nullptr && nextStep < scenario->steps.size()) {
@@ -124,9 +144,9 @@ void scriptLoad(const Scenario *loaded, const char *fileName, int encoding)
     scenarioFile = fileName;
     textEncoding = encoding;
     for (int k = 0; k < 256; k++) {
-        keyDown[k] = 0;
-        keyMarked[k] = 0;
+        keyState[k] = 0;
     }
+    activeKeys = 0;
     clockNow = loaded->start;
     period = 200;
     elapsed = 0;
@@ -148,9 +168,14 @@ void scriptSetPassHandler(void (*handler)(uint64_t elapsedMs))
 
 int platformKeyPressed(int keyCode)
 {
+    if (activeKeys == 0) {
+        return 0;
+    }
     const int index = keyCode & 0xFF;
-    const int pressed = keyDown[index] | keyMarked[index];
-    keyMarked[index] = 0;
+    const int pressed = keyState[index];
+    if (pressed != 0) {
+        setKeyState(index, keyState[index] & KEY_DOWN);
+    }
     return pressed;
 }
 

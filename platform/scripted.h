@@ -19,7 +19,7 @@ int doorlockMain();
  * failures; encoding is TEXT_UTF8 or TEXT_CP949. The scenario must outlive
  * the run.
  */
-void scriptLoad(const Scenario *scenario, const char *fileName, int encoding);
+void scriptLoad(const Scenario *loaded, const char *fileName, int encoding);
 
 /*
  * Called once when the run ends: status 0 when every step ran and every

@@ -101,7 +101,7 @@ const NamedValue values[] = {
     {"UNSENSED", UNSENSED},
 };
 
-const char *const keyNames[SCENARIO_KEY_COUNT] = {"0", "1", "2", "3",    "4",  "5",  "6",
+const char *const keyNames[SCENARIO_KEY_COUNT] = {"0", "1", "2", "3",    "4",    "5",  "6",
                                                   "7", "8", "9", "left", "down", "up", "right"};
 
 const int keyCodes[SCENARIO_KEY_COUNT] = {KEYCODE_0,     KEYCODE_0 + 1, KEYCODE_0 + 2, KEYCODE_0 + 3, KEYCODE_0 + 4,
@@ -208,8 +208,8 @@ std::vector<std::string> splitWords(const std::string &line)
 }
 
 /* Checks one line's words and appends its step; false with a message on a fault. */
-bool parseLine(const std::vector<std::string> &words, int line, Scenario &out, bool &startSeen,
-               bool &passSeen, std::string &message)
+bool parseLine(const std::vector<std::string> &words, int line, Scenario &out, bool &startSeen, bool &passSeen,
+               std::string &message)
 {
     const std::string &word = words[0];
     const size_t args = words.size() - 1;
@@ -339,7 +339,9 @@ bool parseScenario(const std::string &text, const std::string &fileName, Scenari
         }
         std::string message;
         if (!parseLine(words, line, out, startSeen, passSeen, message)) {
-            error = fileName + ":" + std::to_string(line) + ": error: " + message;
+            error = fileName;
+            error += ":" + std::to_string(line) + ": error: ";
+            error += message;
             return false;
         }
     }

@@ -80,8 +80,7 @@ enum MY_INPUT_VALUE_STATE {
 /* The setting phase: the password is not yet stored in full. */
 inline bool inSettingPhase(int state)
 {
-    return state == STATE_PW_UNSET || state == STATE_PW_SET_1 || state == STATE_PW_SET_2 ||
-           state == STATE_PW_SET_3;
+    return state == STATE_PW_UNSET || state == STATE_PW_SET_1 || state == STATE_PW_SET_2 || state == STATE_PW_SET_3;
 }
 
 /* The main loop (KVRNMain.cpp). */

@@ -28,8 +28,7 @@ void hardwareInit()
 }
 
 /* The digit levels in digit order, so that polling can walk them. */
-static int *const digitLevels[10] = {&num_0, &num_1, &num_2, &num_3, &num_4,
-                                     &num_5, &num_6, &num_7, &num_8, &num_9};
+static int *const digitLevels[10] = {&num_0, &num_1, &num_2, &num_3, &num_4, &num_5, &num_6, &num_7, &num_8, &num_9};
 
 /*
  * One input code per call: the first key found pressed, in the order digits
@@ -163,6 +162,8 @@ struct Cp949Syllable {
     unsigned char trail;
 };
 
+/* Laid out by hand: three syllables a line, each with its glyph. */
+/* clang-format off */
 static const Cp949Syllable cp949Syllables[] = {
     {0xAC10, 0xB0, 0xA8}, /* 감 */ {0xAE08, 0xB1, 0xDD}, /* 금 */ {0xAEBC, 0xB2, 0xA8}, /* 꺼 */
     {0xB20C, 0xB4, 0xAD}, /* 눌 */ {0xB2EB, 0xB4, 0xDD}, /* 닫 */ {0xB428, 0xB5, 0xCA}, /* 됨 */
@@ -176,6 +177,7 @@ static const Cp949Syllable cp949Syllables[] = {
     {0xD2B8, 0xC6, 0xAE}, /* 트 */ {0xD2BC, 0xC6, 0xB0}, /* 튼 */ {0xD3C9, 0xC6, 0xF2}, /* 평 */
     {0xD638, 0xC8, 0xA3}, /* 호 */ {0xD798, 0xC8, 0xFB}, /* 힘 */
 };
+/* clang-format on */
 
 /*
  * Converts a panel text from UTF-8 to code page 949 into out (which holds at
@@ -235,9 +237,9 @@ static void writeText(const char *text, bool lineEnd)
 }
 
 static const char *const passwordStateNames[] = {
-    "STATE_PW_UNSET",   "STATE_PW_SET",    "STATE_PW_INPUT_1", "STATE_PW_INPUT_2", "STATE_PW_INPUT_3",
-    "STATE_PW_RIGHT",   "STATE_PW_W_1",    "STATE_PW_W_2",     "STATE_PW_W_3",     "STATE_PW_WRONG",
-    "STATE_PW_CANCEL",  "STATE_PW_SET_1",  "STATE_PW_SET_2",   "STATE_PW_SET_3",
+    "STATE_PW_UNSET",  "STATE_PW_SET",   "STATE_PW_INPUT_1", "STATE_PW_INPUT_2", "STATE_PW_INPUT_3",
+    "STATE_PW_RIGHT",  "STATE_PW_W_1",   "STATE_PW_W_2",     "STATE_PW_W_3",     "STATE_PW_WRONG",
+    "STATE_PW_CANCEL", "STATE_PW_SET_1", "STATE_PW_SET_2",   "STATE_PW_SET_3",
 };
 
 void hardwareDraw()

@@ -8,9 +8,9 @@
 #include <string>
 
 struct ScenarioRun {
-    int status = -1;        /* 0, 1 (failed expect) or 2 (scenario error) */
-    std::string output;     /* standard output */
-    std::string error;      /* the parse error, for status 2 */
+    int status = -1;    /* 0, 1 (failed expect) or 2 (scenario error) */
+    std::string output; /* standard output */
+    std::string error;  /* the parse error, for status 2 */
 };
 
 /* Runs scenario text through doorlockMain; encoding is TEXT_UTF8 or TEXT_CP949. */

@@ -16,13 +16,16 @@
 
 namespace {
 
-const std::filesystem::path scenarioDir = std::filesystem::path(DOORLOCK_SOURCE_DIR) / "tests" / "scenarios";
+std::filesystem::path scenarioDir()
+{
+    return std::filesystem::path(DOORLOCK_SOURCE_DIR) / "tests" / "scenarios";
+}
 
 std::vector<std::string> scenarioNames()
 {
     std::vector<std::string> names;
-    if (std::filesystem::is_directory(scenarioDir)) {
-        for (const auto &entry : std::filesystem::directory_iterator(scenarioDir)) {
+    if (std::filesystem::is_directory(scenarioDir())) {
+        for (const auto &entry : std::filesystem::directory_iterator(scenarioDir())) {
             if (entry.path().extension() == ".scn") {
                 names.push_back(entry.path().stem().string());
             }
@@ -37,8 +40,8 @@ class ScenarioTranscript : public testing::TestWithParam<std::string> {};
 TEST_P(ScenarioTranscript, RunsToItsEndAndWritesItsExpectedTranscript)
 {
     const std::string name = GetParam();
-    const std::string script = readFile((scenarioDir / (name + ".scn")).string());
-    const std::string expected = readFile((scenarioDir / (name + ".out")).string());
+    const std::string script = readFile((scenarioDir() / (name + ".scn")).string());
+    const std::string expected = readFile((scenarioDir() / (name + ".out")).string());
     const ScenarioRun run = runScenario(script, TEXT_UTF8, name + ".scn");
     EXPECT_EQ(run.error, "");
     EXPECT_EQ(run.status, 0);
@@ -49,8 +52,8 @@ INSTANTIATE_TEST_SUITE_P(Scenarios, ScenarioTranscript, testing::ValuesIn(scenar
                          [](const testing::TestParamInfo<std::string> &param) {
                              std::string id = param.param;
                              std::replace_if(
-                                 id.begin(), id.end(), [](char c) { return isalnum(static_cast<unsigned char>(c)) == 0; },
-                                 '_');
+                                 id.begin(), id.end(),
+                                 [](char c) { return isalnum(static_cast<unsigned char>(c)) == 0; }, '_');
                              return id;
                          });
 GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(ScenarioTranscript);
