@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Benchmarks, run briefly so that they keep working: the timings of a shared
-# CI machine prove nothing, so no figure is checked here (docs/performance.md
+# CI machine prove nothing, so no figure is checked here (the README's Performance section
 # has the figures and how to measure them).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
