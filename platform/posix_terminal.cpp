@@ -58,9 +58,8 @@ bool watchOutputReader = false; /* standard output is a pipe or socket */
 bool pipeSignalIgnored = false; /* SIGPIPE was ignored when the program started */
 
 /* Signals that end the program by default; they restore the terminal first. */
-const int endingSignals[] = {SIGINT,  SIGTERM, SIGHUP,  SIGQUIT,   SIGPIPE, SIGALRM, SIGUSR1,
-                             SIGUSR2, SIGXCPU, SIGXFSZ, SIGVTALRM, SIGABRT, SIGSEGV, SIGBUS,
-                             SIGFPE,  SIGILL,  SIGSYS};
+const int endingSignals[] = {SIGINT,  SIGTERM,   SIGHUP,  SIGQUIT, SIGPIPE, SIGALRM, SIGUSR1, SIGUSR2, SIGXCPU,
+                             SIGXFSZ, SIGVTALRM, SIGABRT, SIGSEGV, SIGBUS,  SIGFPE,  SIGILL,  SIGSYS};
 
 /* From here to restoreAtExit the functions run in signal handlers: async-signal-safe calls only. */
 

@@ -39,10 +39,10 @@ bool validKey(int keyCode)
  */
 EM_JS(void, webPublishLevels,
       (int coverLevel, int doorLevel, int lockLevel, int backlightLevel, int alarm1Level, int alarm2Level,
-       int alarm3Level, int keyLevel, int lockButtonLevel, int lockState, int passwordState, int digit0,
-       int digit1, int digit2, int digit3, int tickNow, int alarmStamp),
+       int alarm3Level, int keyLevel, int lockButtonLevel, int lockState, int passwordState, int digit0, int digit1,
+       int digit2, int digit3, int tickNow, int alarmStamp),
       {
-          if (typeof Module.onPass !== "function") {
+          if (typeof Module.onPass != = "function") {
               return;
           }
           Module.onPass({

@@ -15,11 +15,12 @@ using StartValues = FreshSystem;
 
 TEST_F(StartValues, InitGivesEverySharedVariableItsStartValueWhateverItHeldBefore)
 {
-    int *const everything[] = {&tick,     &drawCommand, &password_state, &lock_state, &door_tick,  &alarm_tick,
-                               &password_tick, &backlight_tick, &num_0, &num_1, &num_2, &num_3, &num_4, &num_5,
-                               &num_6,    &num_7,       &num_8,          &num_9,      &key,        &cover,
-                               &lockButton, &door,      &backlight,      &h_alarm1,   &h_alarm2,   &h_alarm3,
-                               &lock,     &password[0], &password[1],    &password[2], &password[3]};
+    int *const everything[] = {
+        &tick,           &drawCommand, &password_state, &lock_state, &door_tick, &alarm_tick, &password_tick,
+        &backlight_tick, &num_0,       &num_1,          &num_2,      &num_3,     &num_4,      &num_5,
+        &num_6,          &num_7,       &num_8,          &num_9,      &key,       &cover,      &lockButton,
+        &door,           &backlight,   &h_alarm1,       &h_alarm2,   &h_alarm3,  &lock,       &password[0],
+        &password[1],    &password[2], &password[3]};
     for (int *variable : everything) {
         *variable = 77;
     }
@@ -237,19 +238,18 @@ TEST_P(EachSetter, WritesItsLevelAndRequestsARedrawEvenWhenTheLevelIsUnchanged)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Outputs, EachSetter,
-    testing::Values(Setter{"turnOnBacklight", turnOnBacklight, &backlight, ON},
-                    Setter{"turnOffBacklight", turnOffBacklight, &backlight, OFF},
-                    Setter{"turnOnAlarm1", turnOnAlarm1, &h_alarm1, ON},
-                    Setter{"turnOffAlarm1", turnOffAlarm1, &h_alarm1, OFF},
-                    Setter{"turnOnAlarm2", turnOnAlarm2, &h_alarm2, ON},
-                    Setter{"turnOffAlarm2", turnOffAlarm2, &h_alarm2, OFF},
-                    Setter{"turnOnAlarm3", turnOnAlarm3, &h_alarm3, ON},
-                    Setter{"turnOffAlarm3", turnOffAlarm3, &h_alarm3, OFF},
-                    Setter{"closeLockDevice", closeLockDevice, &lock, CLOSED},
-                    Setter{"openLockDevice", openLockDevice, &lock, OPENED}),
-    [](const testing::TestParamInfo<Setter> &param) { return std::string(param.param.name); });
+INSTANTIATE_TEST_SUITE_P(Outputs, EachSetter,
+                         testing::Values(Setter{"turnOnBacklight", turnOnBacklight, &backlight, ON},
+                                         Setter{"turnOffBacklight", turnOffBacklight, &backlight, OFF},
+                                         Setter{"turnOnAlarm1", turnOnAlarm1, &h_alarm1, ON},
+                                         Setter{"turnOffAlarm1", turnOffAlarm1, &h_alarm1, OFF},
+                                         Setter{"turnOnAlarm2", turnOnAlarm2, &h_alarm2, ON},
+                                         Setter{"turnOffAlarm2", turnOffAlarm2, &h_alarm2, OFF},
+                                         Setter{"turnOnAlarm3", turnOnAlarm3, &h_alarm3, ON},
+                                         Setter{"turnOffAlarm3", turnOffAlarm3, &h_alarm3, OFF},
+                                         Setter{"closeLockDevice", closeLockDevice, &lock, CLOSED},
+                                         Setter{"openLockDevice", openLockDevice, &lock, OPENED}),
+                         [](const testing::TestParamInfo<Setter> &param) { return std::string(param.param.name); });
 
 TEST_F(Setters, EachChangesOnlyItsOwnLevelAndWritesNothing)
 {
