@@ -35,14 +35,16 @@ bool validKey(int keyCode)
 /*
  * Hands the device's levels to the page after a pass: the page's
  * Module.onPass(levels) receives one object, or nothing happens when the
- * page has not installed it.
+ * page has not installed it. The body is JavaScript, which clang-format
+ * would break (it splits "!==").
  */
+// clang-format off
 EM_JS(void, webPublishLevels,
       (int coverLevel, int doorLevel, int lockLevel, int backlightLevel, int alarm1Level, int alarm2Level,
-       int alarm3Level, int keyLevel, int lockButtonLevel, int lockState, int passwordState, int digit0, int digit1,
-       int digit2, int digit3, int tickNow, int alarmStamp),
+       int alarm3Level, int keyLevel, int lockButtonLevel, int lockState, int passwordState, int digit0,
+       int digit1, int digit2, int digit3, int tickNow, int alarmStamp),
       {
-          if (typeof Module.onPass != = "function") {
+          if (typeof Module.onPass !== "function") {
               return;
           }
           Module.onPass({
@@ -62,6 +64,7 @@ EM_JS(void, webPublishLevels,
               alarm_tick : alarmStamp
           });
       });
+// clang-format on
 
 extern "C" {
 
