@@ -94,7 +94,12 @@ TEST_F(VcdWriter, HeaderDeclaresEveryLevelStateAndStampButNotTheTickCount)
         }
         declared++;
         std::istringstream fields(line);
-        std::string var, type, width, id, name, end;
+        std::string var;
+        std::string type;
+        std::string width;
+        std::string id;
+        std::string name;
+        std::string end;
         fields >> var >> type >> width >> id >> name >> end;
         EXPECT_EQ(end, "$end") << line;
         EXPECT_EQ(id.size(), 1u) << line;
