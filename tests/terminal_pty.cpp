@@ -231,13 +231,13 @@ public:
         return now;
     }
 
-    bool rawNow()
+    bool rawNow() const
     {
         return (modesNow().c_lflag & (ICANON | ECHO)) == 0;
     }
 
     /* Waits until doorlock has turned canonical mode and echo off. */
-    bool waitForRawModes()
+    bool waitForRawModes() const
     {
         for (const long long deadline = nowMs() + WAIT_MS; nowMs() < deadline; napMs(2)) {
             if (rawNow()) {
@@ -270,7 +270,7 @@ public:
         return afterName != nullptr && afterName[1] == ' ' ? afterName[2] : '?';
     }
 
-    bool waitForState(char state)
+    bool waitForState(char state) const
     {
         for (const long long deadline = nowMs() + WAIT_MS; nowMs() < deadline; napMs(2)) {
             if (processState() == state) {
