@@ -13,10 +13,10 @@ namespace {
 const unsigned char ESC = 0x1B;
 
 enum DecoderMode {
-    MODE_GROUND,               /* between sequences */
-    MODE_ESCAPE,               /* after ESC */
-    MODE_CONTROL_SEQUENCE,     /* after ESC [ or ESC O, in parameters or intermediates */
-    MODE_CONTROL_STRING        /* after ESC ] and the like, up to BEL or ESC \ */
+    MODE_GROUND,           /* between sequences */
+    MODE_ESCAPE,           /* after ESC */
+    MODE_CONTROL_SEQUENCE, /* after ESC [ or ESC O, in parameters or intermediates */
+    MODE_CONTROL_STRING    /* after ESC ] and the like, up to BEL or ESC \ */
 };
 
 /* Starts a sequence: the parameter count and the arrow form begin afresh. */

@@ -58,9 +58,8 @@ bool watchOutputReader = false; /* standard output is a pipe or socket */
 bool pipeSignalIgnored = false; /* SIGPIPE was ignored when the program started */
 
 /* Signals that end the program by default; they restore the terminal first. */
-const int endingSignals[] = {SIGINT,  SIGTERM, SIGHUP,  SIGQUIT,   SIGPIPE, SIGALRM, SIGUSR1,
-                             SIGUSR2, SIGXCPU, SIGXFSZ, SIGVTALRM, SIGABRT, SIGSEGV, SIGBUS,
-                             SIGFPE,  SIGILL,  SIGSYS};
+const int endingSignals[] = {SIGINT,  SIGTERM,   SIGHUP,  SIGQUIT, SIGPIPE, SIGALRM, SIGUSR1, SIGUSR2, SIGXCPU,
+                             SIGXFSZ, SIGVTALRM, SIGABRT, SIGSEGV, SIGBUS,  SIGFPE,  SIGILL,  SIGSYS};
 
 /* From here to restoreAtExit the functions run in signal handlers: async-signal-safe calls only. */
 
@@ -129,6 +128,8 @@ void raiseWithDefaultAction(int signalNumber)
 {
     setDisposition(signalNumber, SIG_DFL);
     raise(signalNumber);
+    /* raise returns: the signal is blocked while its handler runs, and arrives at the unblocking below. */
+    // cppcheck-suppress unreachableCode
     sigset_t only;
     sigemptyset(&only);
     sigaddset(&only, signalNumber);
@@ -152,7 +153,7 @@ void onStop(int signalNumber)
     errno = savedErrno;
 }
 
-void onContinue(int)
+void onContinue(int /*signalNumber*/)
 {
     const int savedErrno = errno;
     applyRawModes();
@@ -183,7 +184,7 @@ bool defaultNow(int signalNumber)
  */
 int openOwnTerminalDescription()
 {
-    char path[PATH_MAX];
+    char path[PATH_MAX] = {0};
     if (ttyname_r(STDIN_FILENO, path, sizeof path) != 0) {
         return -1;
     }
@@ -200,7 +201,7 @@ int openOwnTerminalDescription()
     return fd;
 }
 
-int startUp()
+int startUp() noexcept
 {
     keyDecoderInit(&decoder);
     pipeSignalIgnored = ignoredNow(SIGPIPE);
@@ -293,12 +294,10 @@ void drainInput()
             decodeInto(buffer, static_cast<size_t>(count));
             taken += static_cast<size_t>(count);
             pausesSinceInput = 0;
-        } else if (count == 0) {
-            endOfInput();
-        } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
+        } else if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
             break;
-        } else if (errno != EINTR) {
-            endOfInput(); /* a terminal that hung up, or input that cannot be read */
+        } else if (count == 0 || errno != EINTR) {
+            endOfInput(); /* the end of input, a terminal that hung up, or input that cannot be read */
         }
     }
     /*
@@ -320,6 +319,13 @@ bool outputReaderGone()
     return poll(&watch, 1, 0) > 0 && (watch.revents & (POLLERR | POLLHUP)) != 0;
 }
 
+/* A write from where stdio cannot be trusted; when it fails there is nobody left to tell. */
+void writeToError(const char *text, size_t length)
+{
+    const ssize_t written = write(STDERR_FILENO, text, length);
+    static_cast<void>(written);
+}
+
 /* Standard output cannot take the panels any more: the program ends, the terminal restored. */
 [[noreturn]] void outputFailed(int error)
 {
@@ -331,9 +337,9 @@ bool outputReaderGone()
     }
     const char *reason = error != 0 ? strerror(error) : "write error";
     static const char prefix[] = "doorlock: standard output: ";
-    (void)!write(STDERR_FILENO, prefix, sizeof prefix - 1);
-    (void)!write(STDERR_FILENO, reason, strlen(reason));
-    (void)!write(STDERR_FILENO, "\n", 1);
+    writeToError(prefix, sizeof prefix - 1);
+    writeToError(reason, strlen(reason));
+    writeToError("\n", 1);
     _exit(1);
 }
 

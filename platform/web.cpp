@@ -35,8 +35,10 @@ bool validKey(int keyCode)
 /*
  * Hands the device's levels to the page after a pass: the page's
  * Module.onPass(levels) receives one object, or nothing happens when the
- * page has not installed it.
+ * page has not installed it. The body is JavaScript, which clang-format
+ * would break (it splits "!==").
  */
+// clang-format off
 EM_JS(void, webPublishLevels,
       (int coverLevel, int doorLevel, int lockLevel, int backlightLevel, int alarm1Level, int alarm2Level,
        int alarm3Level, int keyLevel, int lockButtonLevel, int lockState, int passwordState, int digit0,
@@ -62,6 +64,7 @@ EM_JS(void, webPublishLevels,
               alarm_tick : alarmStamp
           });
       });
+// clang-format on
 
 extern "C" {
 

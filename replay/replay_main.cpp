@@ -23,20 +23,19 @@
 
 namespace {
 
-const char usage[] =
-    "usage: doorlock-replay [--cp949] [--vcd FILE] [SCENARIO]\n"
-    "\n"
-    "Runs the door lock against SCENARIO (standard input when omitted or -)\n"
-    "and writes what the program writes. Panel texts are UTF-8; --cp949 writes\n"
-    "them as code page 949 bytes.\n"
-    "\n"
-    "  --vcd FILE  also write a waveform of the run to FILE: a Value Change\n"
-    "              Dump (1 ms per unit, time 0 at the first pass) of the input\n"
-    "              and output levels, the states and the timer stamps\n"
-    "\n"
-    "Exit status: 0 scenario ran and every expect held, 1 an expect failed,\n"
-    "2 usage or scenario error, 3 the transcript or the waveform could not be\n"
-    "written.\n";
+const char usage[] = "usage: doorlock-replay [--cp949] [--vcd FILE] [SCENARIO]\n"
+                     "\n"
+                     "Runs the door lock against SCENARIO (standard input when omitted or -)\n"
+                     "and writes what the program writes. Panel texts are UTF-8; --cp949 writes\n"
+                     "them as code page 949 bytes.\n"
+                     "\n"
+                     "  --vcd FILE  also write a waveform of the run to FILE: a Value Change\n"
+                     "              Dump (1 ms per unit, time 0 at the first pass) of the input\n"
+                     "              and output levels, the states and the timer stamps\n"
+                     "\n"
+                     "Exit status: 0 scenario ran and every expect held, 1 an expect failed,\n"
+                     "2 usage or scenario error, 3 the transcript or the waveform could not be\n"
+                     "written.\n";
 
 int usageError(const std::string &message)
 {

@@ -93,8 +93,8 @@ TEST_P(AlarmIgnoredArgument, ChangesNothingAndWritesNothing)
 
 INSTANTIATE_TEST_SUITE_P(OutsideTheTable, AlarmIgnoredArgument,
                          testing::Values(INT_MIN, -2, INPUT_0, INPUT_9, INPUT_DOOR_SENSOR_CLOSE, STATE_PW_UNSET,
-                                         STATE_PW_SET, STATE_PW_SET_1, STATE_PW_SET_3, STATE_LOCK_OPEN, ENABLE,
-                                         DISABLE, MY_INPUT_VALUE_STATE_END, INT_MAX));
+                                         STATE_PW_SET, STATE_PW_SET_1, STATE_PW_SET_3, STATE_LOCK_OPEN, ENABLE, DISABLE,
+                                         MY_INPUT_VALUE_STATE_END, INT_MAX));
 
 TEST_F(AlarmController, TheTimeOutTestWhileQuietWritesNothingHoweverLongItWaits)
 {

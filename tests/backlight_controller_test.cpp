@@ -39,7 +39,7 @@ struct BacklightEvent {
     Start start;
     int stampAge; /* ms since the stamp, for a running timer */
     int input;
-    bool lines;   /* one backlightManager line */
+    bool lines; /* one backlightManager line */
     int levelAfter;
     TimerAfter timerAfter;
 };

@@ -11,8 +11,8 @@ namespace {
 std::vector<int> decode(KeyDecoder *decoder, const std::string &bytes)
 {
     std::vector<int> keys(bytes.size() + 1);
-    const size_t found = keyDecoderFeed(decoder, reinterpret_cast<const unsigned char *>(bytes.data()),
-                                        bytes.size(), keys.data());
+    const size_t found =
+        keyDecoderFeed(decoder, reinterpret_cast<const unsigned char *>(bytes.data()), bytes.size(), keys.data());
     keys.resize(found);
     return keys;
 }
@@ -42,7 +42,8 @@ struct DecoderCase {
 const std::vector<DecoderCase> &decoderCases()
 {
     static const std::vector<DecoderCase> cases = {
-        {"every digit character", "0123456789",
+        {"every digit character",
+         "0123456789",
          {digit(0), digit(1), digit(2), digit(3), digit(4), digit(5), digit(6), digit(7), digit(8), digit(9)}},
         {"arrows in the CSI form", "\x1b[A\x1b[B\x1b[C\x1b[D", {UP, DOWN, RIGHT, LEFT}},
         {"arrows in the SS3 form", "\x1bOA\x1bOB\x1bOC\x1bOD", {UP, DOWN, RIGHT, LEFT}},
@@ -54,19 +55,31 @@ const std::vector<DecoderCase> &decoderCases()
         {"Home, End, Insert, Delete, PageUp, PageDown", "\x1b[H\x1b[F\x1b[2~\x1b[3~\x1b[5~\x1b[6~", {}},
         {"keypad keys in application mode", "\x1bOp\x1bOq\x1bOy\x1bOM", {}},
         {"digits between sequences still count", "1\x1b[15~2\x1b[1;5C3", {digit(1), digit(2), RIGHT, digit(3)}},
-        {"Alt plus a digit is not the digit", "\x1b" "5", {}},
+        {"Alt plus a digit is not the digit",
+         "\x1b"
+         "5",
+         {}},
         {"Alt plus a letter, then a digit", "\x1bx7", {digit(7)}},
         {"ESC ESC [ A: the first ESC is alone", "\x1b\x1b[A", {UP}},
         {"ESC before a control character is dropped", "\x1b\r4", {digit(4)}},
-        {"ESC before a non-ASCII byte is dropped", "\x1b\xc3\xa9" "4", {digit(4)}},
+        {"ESC before a non-ASCII byte is dropped",
+         "\x1b\xc3\xa9"
+         "4",
+         {digit(4)}},
         {"private and colon parameters are no arrow", "\x1b[?1A\x1b[<0;5;9C\x1b[1:5B", {}},
         {"an intermediate byte makes no arrow", "\x1b[1 A\x1b[ C", {}},
         {"a final byte other than A..D", "\x1b[5E\x1b[1;5a", {}},
         {"parameters up to the limit still make an arrow", "\x1b[1;5;1;5;1;5;1;5C", {RIGHT}},
         {"an overlong sequence is consumed but no arrow", "\x1b[" + std::string(40, '9') + "A8", {digit(8)}},
         {"bracketed paste markers are ignored, the text in them read", "\x1b[200~12\x1b[201~", {digit(1), digit(2)}},
-        {"an OSC answer ended by BEL", "\x1b]11;rgb:0000/1111/2222\x07" "3", {digit(3)}},
-        {"an OSC answer ended by ESC \\", "\x1b]10;rgb:9999/9999/9999\x1b\\" "3", {digit(3)}},
+        {"an OSC answer ended by BEL",
+         "\x1b]11;rgb:0000/1111/2222\x07"
+         "3",
+         {digit(3)}},
+        {"an OSC answer ended by ESC \\",
+         "\x1b]10;rgb:9999/9999/9999\x1b\\"
+         "3",
+         {digit(3)}},
         {"a device control string", "\x1bP1$r0m\x1b\\", {}},
         {"a control character breaks a sequence off", "\x1b[1\r2", {digit(2)}},
         {"a control character breaks a string off", "\x1b]0;12\n34", {digit(3), digit(4)}},
@@ -74,8 +87,16 @@ const std::vector<DecoderCase> &decoderCases()
         {"ESC inside a string begins a sequence", "\x1b]0;9\x1b[C", {RIGHT}},
         {"letters, punctuation, controls and DEL are no keys", "abcABC[]O~;:\t\r\n\x7f\x01\x03", {}},
         {"UTF-8 text yields nothing", "\xea\xb0\x80\xed\x9e\xa3\xc2\xb5", {}},
-        {"8-bit bytes are no keys", "\x9b" "A\x8f" "B", {}},
-        {"a NUL byte is ignored", std::string("1\0" "2", 3), {digit(1), digit(2)}},
+        {"8-bit bytes are no keys",
+         "\x9b"
+         "A\x8f"
+         "B",
+         {}},
+        {"a NUL byte is ignored",
+         std::string("1\0"
+                     "2",
+                     3),
+         {digit(1), digit(2)}},
     };
     return cases;
 }

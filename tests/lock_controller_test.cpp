@@ -36,7 +36,7 @@ protected:
         tick = T;
     }
 
-    void setLock(int state)
+    static void setLock(int state)
     {
         lock_state = state;
         lock = state == STATE_LOCK_OPEN ? OPENED : CLOSED;
@@ -116,7 +116,7 @@ TEST_P(LockEventTable, ActsOnTheInputThenThePasswordThenTheTimer)
     const int stamp = c.stampAge < 0 ? -1 : T - c.stampAge;
     door_tick = stamp;
     password_state = c.passwordState;
-    const bool managed = std::string(c.lines) != "";
+    const bool managed = c.lines[0] != '\0';
 
     EXPECT_EQ(lockPass(c.input), c.lines);
     EXPECT_EQ(lock_state, c.lockAfter);

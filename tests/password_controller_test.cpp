@@ -136,12 +136,12 @@ struct CompareCase {
 
 /* With the password 1 2 3 4. */
 const CompareCase compareCases[] = {
-    {STATE_PW_SET, 1, STATE_PW_INPUT_1, true},      {STATE_PW_SET, 2, STATE_PW_W_1, true},
-    {STATE_PW_INPUT_1, 2, STATE_PW_INPUT_2, true},  {STATE_PW_INPUT_1, 1, STATE_PW_W_2, true},
-    {STATE_PW_INPUT_2, 3, STATE_PW_INPUT_3, true},  {STATE_PW_INPUT_2, 0, STATE_PW_W_3, true},
-    {STATE_PW_INPUT_3, 4, STATE_PW_RIGHT, false},   {STATE_PW_INPUT_3, 3, STATE_PW_WRONG, false},
-    {STATE_PW_W_1, 2, STATE_PW_W_2, true},          {STATE_PW_W_1, 9, STATE_PW_W_2, true},
-    {STATE_PW_W_2, 3, STATE_PW_W_3, true},          {STATE_PW_W_3, 4, STATE_PW_WRONG, false},
+    {STATE_PW_SET, 1, STATE_PW_INPUT_1, true},     {STATE_PW_SET, 2, STATE_PW_W_1, true},
+    {STATE_PW_INPUT_1, 2, STATE_PW_INPUT_2, true}, {STATE_PW_INPUT_1, 1, STATE_PW_W_2, true},
+    {STATE_PW_INPUT_2, 3, STATE_PW_INPUT_3, true}, {STATE_PW_INPUT_2, 0, STATE_PW_W_3, true},
+    {STATE_PW_INPUT_3, 4, STATE_PW_RIGHT, false},  {STATE_PW_INPUT_3, 3, STATE_PW_WRONG, false},
+    {STATE_PW_W_1, 2, STATE_PW_W_2, true},         {STATE_PW_W_1, 9, STATE_PW_W_2, true},
+    {STATE_PW_W_2, 3, STATE_PW_W_3, true},         {STATE_PW_W_3, 4, STATE_PW_WRONG, false},
     {STATE_PW_W_3, 0, STATE_PW_WRONG, false},
 };
 
@@ -311,17 +311,16 @@ TEST_P(DigitBeforeTimeOut, TheDigitStepComesFirst)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, DigitBeforeTimeOut,
-    testing::Values(
-        RaceCase{"a second digit restarts the time-out", STATE_PW_INPUT_1, STATE_LOCK_CLOSE, 2,
-                 std::string(compared) + keyTone, STATE_PW_INPUT_2, true},
-        RaceCase{"a wrong digit restarts it too", STATE_PW_W_1, STATE_LOCK_CLOSE, 2, std::string(compared) + keyTone,
-                 STATE_PW_W_2, true},
-        RaceCase{"a right fourth digit completes the entry", STATE_PW_INPUT_3, STATE_LOCK_CLOSE, 4,
-                 std::string(compared) + keyTone, STATE_PW_RIGHT, false},
-        RaceCase{"a wrong fourth digit completes it", STATE_PW_W_3, STATE_LOCK_CLOSE, 4,
-                 std::string(compared) + wrongAlarm, STATE_PW_SET, false},
-        RaceCase{"a dropped digit does not prevent the cancel", STATE_PW_INPUT_2, STATE_LOCK_OPEN, 3, cancelled,
-                 STATE_PW_SET, false}));
+    testing::Values(RaceCase{"a second digit restarts the time-out", STATE_PW_INPUT_1, STATE_LOCK_CLOSE, 2,
+                             std::string(compared) + keyTone, STATE_PW_INPUT_2, true},
+                    RaceCase{"a wrong digit restarts it too", STATE_PW_W_1, STATE_LOCK_CLOSE, 2,
+                             std::string(compared) + keyTone, STATE_PW_W_2, true},
+                    RaceCase{"a right fourth digit completes the entry", STATE_PW_INPUT_3, STATE_LOCK_CLOSE, 4,
+                             std::string(compared) + keyTone, STATE_PW_RIGHT, false},
+                    RaceCase{"a wrong fourth digit completes it", STATE_PW_W_3, STATE_LOCK_CLOSE, 4,
+                             std::string(compared) + wrongAlarm, STATE_PW_SET, false},
+                    RaceCase{"a dropped digit does not prevent the cancel", STATE_PW_INPUT_2, STATE_LOCK_OPEN, 3,
+                             cancelled, STATE_PW_SET, false}));
 
 /* The entry time-out wherever the count stands, across 2^31 and across the wrap to 0. */
 class EntryTimeOut : public PasswordEntry, public testing::WithParamInterface<int> {};

@@ -5,8 +5,8 @@
  */
 #include "system_test_support.h"
 
-#include <string>
 #include <ostream>
+#include <string>
 #include <vector>
 
 namespace {
@@ -84,35 +84,34 @@ TEST_P(EachLevelText, ShowsTheTextOfThatValue)
 
 INSTANTIATE_TEST_SUITE_P(
     Levels, EachLevelText,
-    testing::Values(
-        LevelText{"key_sensed", &key, SENSED, 1, "키센서 = 감지됨\t\t커버 = 열림"},
-        LevelText{"key_unsensed", &key, UNSENSED, 1, "키센서 = 평소\t\t커버 = 열림"},
-        LevelText{"key_other", &key, 2, 1, "키센서 = 평소\t\t커버 = 열림"},
-        LevelText{"key_negative", &key, -1, 1, "키센서 = 평소\t\t커버 = 열림"},
-        LevelText{"cover_closed", &cover, CLOSED, 1, "키센서 = 평소\t\t커버 = 닫힘"},
-        LevelText{"cover_other", &cover, 2, 1, "키센서 = 평소\t\t커버 = 닫힘"},
-        LevelText{"cover_negative", &cover, -1, 1, "키센서 = 평소\t\t커버 = 닫힘"},
-        LevelText{"lockButton_clicked", &lockButton, CLICKED, 2, "잠금버튼 = 눌림 \t문 = 열림"},
-        LevelText{"lockButton_other", &lockButton, 3, 2, "잠금버튼 = 평소 \t문 = 열림"},
-        LevelText{"door_closed", &door, CLOSED, 2, "잠금버튼 = 평소 \t문 = 닫힘"},
-        LevelText{"door_other", &door, 5, 2, "잠금버튼 = 평소 \t문 = 닫힘"},
-        LevelText{"backlight_off", &backlight, OFF, 5, "백라이트 = 꺼짐 \t잠금장치 = 열림 "},
-        LevelText{"backlight_other", &backlight, 7, 5, "백라이트 = 꺼짐 \t잠금장치 = 열림 "},
-        LevelText{"lock_closed", &lock, CLOSED, 5, "백라이트 = 켜짐\t잠금장치 = 닫힘 "},
-        LevelText{"lock_other", &lock, 4, 5, "백라이트 = 켜짐\t잠금장치 = 닫힘 "},
-        LevelText{"alarm1_on", &h_alarm1, ON, 6, "alarm1 = 켜짐 \talarm2 = 꺼짐 \talarm3 = 꺼짐 "},
-        LevelText{"alarm1_other", &h_alarm1, 9, 6, "alarm1 = 꺼짐 \talarm2 = 꺼짐 \talarm3 = 꺼짐 "},
-        LevelText{"alarm2_on", &h_alarm2, ON, 6, "alarm1 = 꺼짐 \talarm2 = 켜짐 \talarm3 = 꺼짐 "},
-        LevelText{"alarm2_other", &h_alarm2, -1, 6, "alarm1 = 꺼짐 \talarm2 = 꺼짐 \talarm3 = 꺼짐 "},
-        LevelText{"alarm3_on", &h_alarm3, ON, 6, "alarm1 = 꺼짐 \talarm2 = 꺼짐 \talarm3 = 켜짐 "},
-        LevelText{"alarm3_other", &h_alarm3, 2, 6, "alarm1 = 꺼짐 \talarm2 = 꺼짐 \talarm3 = 꺼짐 "}),
+    testing::Values(LevelText{"key_sensed", &key, SENSED, 1, "키센서 = 감지됨\t\t커버 = 열림"},
+                    LevelText{"key_unsensed", &key, UNSENSED, 1, "키센서 = 평소\t\t커버 = 열림"},
+                    LevelText{"key_other", &key, 2, 1, "키센서 = 평소\t\t커버 = 열림"},
+                    LevelText{"key_negative", &key, -1, 1, "키센서 = 평소\t\t커버 = 열림"},
+                    LevelText{"cover_closed", &cover, CLOSED, 1, "키센서 = 평소\t\t커버 = 닫힘"},
+                    LevelText{"cover_other", &cover, 2, 1, "키센서 = 평소\t\t커버 = 닫힘"},
+                    LevelText{"cover_negative", &cover, -1, 1, "키센서 = 평소\t\t커버 = 닫힘"},
+                    LevelText{"lockButton_clicked", &lockButton, CLICKED, 2, "잠금버튼 = 눌림 \t문 = 열림"},
+                    LevelText{"lockButton_other", &lockButton, 3, 2, "잠금버튼 = 평소 \t문 = 열림"},
+                    LevelText{"door_closed", &door, CLOSED, 2, "잠금버튼 = 평소 \t문 = 닫힘"},
+                    LevelText{"door_other", &door, 5, 2, "잠금버튼 = 평소 \t문 = 닫힘"},
+                    LevelText{"backlight_off", &backlight, OFF, 5, "백라이트 = 꺼짐 \t잠금장치 = 열림 "},
+                    LevelText{"backlight_other", &backlight, 7, 5, "백라이트 = 꺼짐 \t잠금장치 = 열림 "},
+                    LevelText{"lock_closed", &lock, CLOSED, 5, "백라이트 = 켜짐\t잠금장치 = 닫힘 "},
+                    LevelText{"lock_other", &lock, 4, 5, "백라이트 = 켜짐\t잠금장치 = 닫힘 "},
+                    LevelText{"alarm1_on", &h_alarm1, ON, 6, "alarm1 = 켜짐 \talarm2 = 꺼짐 \talarm3 = 꺼짐 "},
+                    LevelText{"alarm1_other", &h_alarm1, 9, 6, "alarm1 = 꺼짐 \talarm2 = 꺼짐 \talarm3 = 꺼짐 "},
+                    LevelText{"alarm2_on", &h_alarm2, ON, 6, "alarm1 = 꺼짐 \talarm2 = 켜짐 \talarm3 = 꺼짐 "},
+                    LevelText{"alarm2_other", &h_alarm2, -1, 6, "alarm1 = 꺼짐 \talarm2 = 꺼짐 \talarm3 = 꺼짐 "},
+                    LevelText{"alarm3_on", &h_alarm3, ON, 6, "alarm1 = 꺼짐 \talarm2 = 꺼짐 \talarm3 = 켜짐 "},
+                    LevelText{"alarm3_other", &h_alarm3, 2, 6, "alarm1 = 꺼짐 \talarm2 = 꺼짐 \talarm3 = 꺼짐 "}),
     [](const testing::TestParamInfo<LevelText> &param) { return std::string(param.param.name); });
 
 TEST_F(StatusPanel, EveryPasswordStateShowsItsOwnName)
 {
-    const char *const names[] = {"STATE_PW_UNSET",   "STATE_PW_SET",    "STATE_PW_INPUT_1", "STATE_PW_INPUT_2",
-                                 "STATE_PW_INPUT_3", "STATE_PW_RIGHT",  "STATE_PW_W_1",     "STATE_PW_W_2",
-                                 "STATE_PW_W_3",     "STATE_PW_WRONG",  "STATE_PW_CANCEL",  "STATE_PW_SET_1",
+    const char *const names[] = {"STATE_PW_UNSET",   "STATE_PW_SET",   "STATE_PW_INPUT_1", "STATE_PW_INPUT_2",
+                                 "STATE_PW_INPUT_3", "STATE_PW_RIGHT", "STATE_PW_W_1",     "STATE_PW_W_2",
+                                 "STATE_PW_W_3",     "STATE_PW_WRONG", "STATE_PW_CANCEL",  "STATE_PW_SET_1",
                                  "STATE_PW_SET_2",   "STATE_PW_SET_3"};
     for (int state = STATE_PW_UNSET; state <= STATE_PW_SET_3; state++) {
         password_state = state;
@@ -123,7 +122,8 @@ TEST_F(StatusPanel, EveryPasswordStateShowsItsOwnName)
 
 TEST_F(StatusPanel, APasswordStateOutsideItsRangeShowsNoName)
 {
-    for (const int state : {-1, 0, int(INPUT_DOOR_SENSOR_CLOSE), int(STATE_LOCK_OPEN), int(MY_INPUT_VALUE_STATE_END), 1000}) {
+    for (const int state :
+         {-1, 0, int(INPUT_DOOR_SENSOR_CLOSE), int(STATE_LOCK_OPEN), int(MY_INPUT_VALUE_STATE_END), 1000}) {
         password_state = state;
         EXPECT_EQ(drawnLines()[3], "\tSTATE_LOCK_OPEN\t 비밀번호-1-1-1-1") << "state " << state;
     }

@@ -40,10 +40,10 @@ std::string changesOf(const std::string &dump)
 class VcdWriter : public testing::Test {
 protected:
     /* One file per test: CTest may run the tests in parallel. */
-    std::string path = (std::filesystem::temp_directory_path() /
-                        (std::string("doorlock-vcd-") +
-                         testing::UnitTest::GetInstance()->current_test_info()->name() + ".vcd"))
-                           .string();
+    std::string path =
+        (std::filesystem::temp_directory_path() /
+         (std::string("doorlock-vcd-") + testing::UnitTest::GetInstance()->current_test_info()->name() + ".vcd"))
+            .string();
 
     void SetUp() override
     {
@@ -82,11 +82,11 @@ TEST_F(VcdWriter, HeaderDeclaresEveryLevelStateAndStampButNotTheTickCount)
     EXPECT_NE(dump.find("start count 4294967000"), std::string::npos);
     EXPECT_NE(dump.find("$timescale 1 ms $end\n"), std::string::npos);
 
-    const char *levels[] = {"key",   "cover", "lockButton", "door",     "num_0",    "num_1",   "num_2",
-                            "num_3", "num_4", "num_5",      "num_6",    "num_7",    "num_8",   "num_9",
-                            "backlight", "lock", "h_alarm1", "h_alarm2", "h_alarm3"};
-    const char *words[] = {"password_state", "lock_state", "door_tick", "alarm_tick", "password_tick",
-                           "backlight_tick"};
+    const char *levels[] = {"key",       "cover", "lockButton", "door",     "num_0",   "num_1", "num_2",
+                            "num_3",     "num_4", "num_5",      "num_6",    "num_7",   "num_8", "num_9",
+                            "backlight", "lock",  "h_alarm1",   "h_alarm2", "h_alarm3"};
+    const char *words[] = {"password_state", "lock_state",    "door_tick",
+                           "alarm_tick",     "password_tick", "backlight_tick"};
     int declared = 0;
     for (const std::string &line : linesOf(dump)) {
         if (line.rfind("$var ", 0) != 0) {
@@ -94,7 +94,12 @@ TEST_F(VcdWriter, HeaderDeclaresEveryLevelStateAndStampButNotTheTickCount)
         }
         declared++;
         std::istringstream fields(line);
-        std::string var, type, width, id, name, end;
+        std::string var;
+        std::string type;
+        std::string width;
+        std::string id;
+        std::string name;
+        std::string end;
         fields >> var >> type >> width >> id >> name >> end;
         EXPECT_EQ(end, "$end") << line;
         EXPECT_EQ(id.size(), 1u) << line;
@@ -135,16 +140,16 @@ TEST_F(VcdWriter, FirstPassDumpsEveryValueThenOnlyChangesUnderOneTimeLine)
     EXPECT_EQ(lines[27], "$end");
     /* The start values: levels as stored, a state in binary, an idle stamp as 32 ones. */
     const std::vector<std::string> values(lines.begin() + 2, lines.begin() + 27);
-    EXPECT_EQ(values[0], "1A");  /* key UNSENSED */
-    EXPECT_EQ(values[14], "0O"); /* backlight ON */
-    EXPECT_EQ(values[15], "1P"); /* lock OPENED */
+    EXPECT_EQ(values[0], "1A");        /* key UNSENSED */
+    EXPECT_EQ(values[14], "0O");       /* backlight ON */
+    EXPECT_EQ(values[15], "1P");       /* lock OPENED */
     EXPECT_EQ(values[19], "b10000 T"); /* STATE_PW_UNSET, 16 */
     EXPECT_EQ(values[21], "b11111111111111111111111111111111 V");
 
     const std::vector<std::string> changes(lines.begin() + 28, lines.end());
     const std::vector<std::string> expected = {
-        "#400", "0D", "b110010000 V", /* door, door_tick 400 */
-        "#1000", "0P", "b11111 U", "b0 V", /* lock, lock_state, door_tick 0 */
+        "#400",  "0D", "b110010000 V",         /* door, door_tick 400 */
+        "#1000", "0P", "b11111 U",     "b0 V", /* lock, lock_state, door_tick 0 */
     };
     EXPECT_EQ(changes, expected);
 }
@@ -160,8 +165,7 @@ TEST_F(VcdWriter, TimesAre64BitAndKeepRisingPastTheWrapOfTheCount)
     h_alarm2 = ON;
     vcdPass(86400000ull * 365 * 100); /* a century of milliseconds */
     const std::string changes = changesOf(closeAndRead());
-    EXPECT_NE(changes.find("\n#4294967295\n0D\n#4294967496\n1D\n#3153600000000\n0R\n"), std::string::npos)
-        << changes;
+    EXPECT_NE(changes.find("\n#4294967295\n0D\n#4294967496\n1D\n#3153600000000\n0R\n"), std::string::npos) << changes;
 }
 
 TEST_F(VcdWriter, TheLastPassIsMarkedOnceWhenNothingChangedThere)

@@ -4,7 +4,8 @@
 #   clang-tidy    the checks of .clang-tidy, with the compile commands of a
 #                 build configured here (build-tidy/, and build-tidy-fuzz/
 #                 for the fuzz targets when clang++ is there)
-#   cppcheck      with the suppressions of .cppcheck-suppressions
+#   cppcheck      with the suppressions of .cppcheck-suppressions, and what
+#                 it needs to know of Emscripten from tools/emscripten.cfg
 #
 #   tools/check-style.sh          check; status 1 on any finding
 #   tools/check-style.sh --fix    rewrite the files to the layout, then check
@@ -68,7 +69,7 @@ if ! xargs -P "$jobs" -L 1 sh -c 'clang-tidy --quiet -p "$0" "$1" 2>/dev/null' <
 fi
 
 echo "== cppcheck: ${#sources[@]} sources"
-if ! cppcheck --std=c++17 --language=c++ --library=googletest --library=posix \
+if ! cppcheck --std=c++17 --language=c++ --library=googletest --library=posix --library=tools/emscripten.cfg \
     --enable=warning,style,performance,portability --inline-suppr \
     --suppressions-list=.cppcheck-suppressions --error-exitcode=1 --quiet \
     --template='{file}:{line}: {severity}: {message} [{id}]' "${sources[@]}"; then
