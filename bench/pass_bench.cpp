@@ -128,29 +128,10 @@ std::string readFile(const std::string &path)
     return text.str();
 }
 
-/* The passes a scenario runs: pass, type and wait steps, the latter at the period then in force. */
-uint64_t passesOf(const Scenario &scenario)
-{
-    uint64_t passes = 0;
-    uint64_t period = 200;
-    for (const ScenarioStep &step : scenario.steps) {
-        if (step.kind == STEP_PERIOD) {
-            period = step.number;
-        } else if (step.kind == STEP_PASS) {
-            passes += step.number;
-        } else if (step.kind == STEP_WAIT) {
-            passes += (step.number + period - 1) / period;
-        } else if (step.kind == STEP_TYPE) {
-            passes += strlen(step.digits);
-        }
-    }
-    return passes;
-}
-
 void ReplaySoak(benchmark::State &state)
 {
     const std::string soak = DOORLOCK_SOURCE_DIR "/tests/soak/wrap_soak.scn";
-    const uint64_t passes = passesOf(parsed(readFile(soak)));
+    const uint64_t passes = scenarioPassCount(parsed(readFile(soak)));
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);

@@ -28,24 +28,6 @@ struct RunEnded {
     throw RunEnded{status};
 }
 
-uint64_t passesOf(const Scenario &scenario)
-{
-    uint64_t passes = 0;
-    uint64_t period = 200;
-    for (const ScenarioStep &step : scenario.steps) {
-        if (step.kind == STEP_PERIOD) {
-            period = step.number;
-        } else if (step.kind == STEP_PASS) {
-            passes += step.number;
-        } else if (step.kind == STEP_WAIT) {
-            passes += (step.number + period - 1) / period;
-        } else if (step.kind == STEP_TYPE) {
-            passes += strlen(step.digits);
-        }
-    }
-    return passes;
-}
-
 Scenario scenario;
 
 } // namespace
@@ -68,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     scenario.steps.erase(std::remove_if(scenario.steps.begin(), scenario.steps.end(),
                                         [](const ScenarioStep &step) { return step.kind == STEP_EXPECT; }),
                          scenario.steps.end());
-    if (passesOf(scenario) > MAX_PASSES) {
+    if (scenarioPassCount(scenario) > MAX_PASSES) {
         return 0;
     }
     scriptLoad(&scenario, "fuzz.scn", size % 2 == 0 ? 0 : 1);

@@ -367,3 +367,21 @@ int scenarioVariableValue(int index)
 {
     return *variables[index].variable;
 }
+
+uint64_t scenarioPassCount(const Scenario &scenario)
+{
+    uint64_t passes = 0;
+    uint64_t period = 200;
+    for (const ScenarioStep &step : scenario.steps) {
+        if (step.kind == STEP_PERIOD) {
+            period = step.number;
+        } else if (step.kind == STEP_PASS) {
+            passes += step.number;
+        } else if (step.kind == STEP_WAIT) {
+            passes += (step.number + period - 1) / period;
+        } else if (step.kind == STEP_TYPE) {
+            passes += strlen(step.digits);
+        }
+    }
+    return passes;
+}

@@ -62,4 +62,7 @@ int scenarioVariableCount();
 const char *scenarioVariableName(int index);
 int scenarioVariableValue(int index);
 
+/* How many passes the scenario runs: its pass, wait and type steps, each wait at the period then in force. */
+uint64_t scenarioPassCount(const Scenario &scenario);
+
 #endif
