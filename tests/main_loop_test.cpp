@@ -26,7 +26,7 @@ TEST_F(StartValues, InitGivesEverySharedVariableItsStartValueWhateverItHeldBefor
     for (int *variable : everything) {
         *variable = 77;
     }
-    EXPECT_EQ(writtenBy([] { init(); }), "KVRNMain init()\n");
+    EXPECT_EQ(traceOf([] { init(); }), "KVRNMain init()\n");
 
     EXPECT_EQ(tick, 0);
     EXPECT_EQ(drawCommand, 1);
@@ -181,7 +181,7 @@ TEST_P(EveryOtherCode, IsReleasedAndRedrawnInItsOwnPass)
 {
     keyboard(GetParam());
     leaveInputsActive();
-    writtenBy([] { update(); });
+    traceOf([] { update(); });
     expectInputsAtRest();
     const int *const digits[10] = {&num_0, &num_1, &num_2, &num_3, &num_4, &num_5, &num_6, &num_7, &num_8, &num_9};
     for (int digit = 0; digit < 10; digit++) {
@@ -255,8 +255,8 @@ INSTANTIATE_TEST_SUITE_P(Outputs, EachSetter,
 
 TEST_F(Setters, EachChangesOnlyItsOwnLevelAndWritesNothing)
 {
-    EXPECT_EQ(writtenBy([] { turnOffAlarm1(); }), "");
-    EXPECT_EQ(writtenBy([] { turnOnAlarm2(); }), "");
+    EXPECT_EQ(traceOf([] { turnOffAlarm1(); }), "");
+    EXPECT_EQ(traceOf([] { turnOnAlarm2(); }), "");
     EXPECT_EQ(h_alarm1, OFF);
     EXPECT_EQ(h_alarm2, ON);
     EXPECT_EQ(h_alarm3, OFF);

@@ -27,7 +27,7 @@ protected:
     /* The panel's lines; the text must end with a line end. */
     static std::vector<std::string> drawnLines()
     {
-        const std::string text = writtenBy([] { hardwareDraw(); });
+        const std::string text = traceOf([] { hardwareDraw(); });
         std::vector<std::string> lines;
         size_t begin = 0;
         for (size_t end = text.find('\n'); end != std::string::npos; end = text.find('\n', begin)) {
@@ -162,7 +162,7 @@ TEST_F(StatusPanel, ThePasswordDigitsStandRunTogetherAndUnsetDigitsShowAsMinusOn
 TEST_F(StatusPanel, InCodePage949TheStartPanelIs236BytesOfTextAndSevenLineEnds)
 {
     keyboard("", TEXT_CP949);
-    const std::string text = writtenBy([] { hardwareDraw(); });
+    const std::string text = traceOf([] { hardwareDraw(); });
     EXPECT_EQ(text.size(), 236u + 7u);
     /* "키" is C5 B0 in code page 949. */
     EXPECT_EQ(text.substr(54, 2), "\xC5\xB0");

@@ -7,21 +7,11 @@
 
 #include "../platform/scripted.h"
 #include "../src/Defind.h"
+#include "controller_fixture.h"
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
-
-/* What the given operations write to standard output. */
-inline std::string writtenBy(const std::function<void()> &operations)
-{
-    fflush(stdout);
-    testing::internal::CaptureStdout();
-    operations();
-    fflush(stdout);
-    return testing::internal::GetCapturedStdout();
-}
 
 /*
  * A fixture with the system freshly started (init, without its trace line on
@@ -36,7 +26,7 @@ protected:
     {
         scriptSetEndHandler(ranPastTheScript);
         keyboard("");
-        writtenBy([] { init(); });
+        traceOf([] { init(); });
     }
 
     void TearDown() override
